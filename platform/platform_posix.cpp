@@ -1,0 +1,148 @@
+// POSIX stand-in for the platform layer. Drive C: is the folder named by EVALCONV_DRIVE_C (the
+// current folder when unset); "C:\rth\a.txt" is "$EVALCONV_DRIVE_C/rth/a.txt". System libraries
+// are shared objects under Windows/System32 of that folder.
+#include "platform/platform.h"
+
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Wide paths hold only what the program builds in; each character is encoded as UTF-8.
+std::string EncodeUtf8(const std::wstring& text) {
+  std::string encoded;
+  for (wchar_t wide : text) {
+    auto code = static_cast<unsigned long>(wide);
+    if (code < 0x80) {
+      encoded += static_cast<char>(code);
+    } else if (code < 0x800) {
+      encoded += static_cast<char>(0xC0 | (code >> 6));
+      encoded += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+      encoded += static_cast<char>(0xE0 | (code >> 12));
+      encoded += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      encoded += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+      encoded += static_cast<char>(0xF0 | (code >> 18));
+      encoded += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+      encoded += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      encoded += static_cast<char>(0x80 | (code & 0x3F));
+    }
+  }
+  return encoded;
+}
+
+// Maps "C:\dir\file" to "<drive folder>/dir/file". Paths on other drives map to a name that
+// cannot exist, so they fail like a missing drive would.
+std::string HostPath(const std::wstring& path) {
+  std::wstring volume, pathOnVolume;
+  SplitVolumePath(path, &volume, &pathOnVolume);
+  if (volume != L"C:" && volume != L"c:") return "/nonexistent-drive/" + EncodeUtf8(path);
+  const char* drive = std::getenv("EVALCONV_DRIVE_C");
+  std::string host = (drive && *drive) ? drive : ".";
+  std::string rest = EncodeUtf8(pathOnVolume);
+  for (char& c : rest) {
+    if (c == '\\') c = '/';
+  }
+  return host + rest;
+}
+
+bool WriteAll(int fd, const std::string& content) {
+  size_t done = 0;
+  while (done < content.size()) {
+    ssize_t written = write(fd, content.data() + done, content.size() - done);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    done += static_cast<size_t>(written);
+  }
+  return true;
+}
+
+}  // namespace
+
+ReadOutcome ReadWholeFile(const std::wstring& path, std::string* content) {
+  content->clear();
+  int fd = open(HostPath(path).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return (errno == ENOENT || errno == ENOTDIR) ? ReadOutcome::Missing
+                                                           : ReadOutcome::Failed;
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    return ReadOutcome::Failed;
+  }
+  content->reserve(static_cast<size_t>(info.st_size));
+  char chunk[1 << 16];
+  for (;;) {
+    ssize_t got = read(fd, chunk, sizeof chunk);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      close(fd);
+      content->clear();
+      return ReadOutcome::Failed;
+    }
+    if (got == 0) break;
+    content->append(chunk, static_cast<size_t>(got));
+  }
+  close(fd);
+  return ReadOutcome::Read;
+}
+
+WriteOutcome ReplaceWholeFile(const std::wstring& path, const std::string& content) {
+  const std::string target = HostPath(path);
+  const std::string temporary = target + ".evalconv-new";
+  struct stat info;
+  // The old file keeps its permissions; a new one gets the usual ones.
+  mode_t mode = 0644;
+  if (stat(target.c_str(), &info) == 0) {
+    if (S_ISDIR(info.st_mode)) return WriteOutcome::OpenFailed;
+    mode = info.st_mode & 07777;
+  }
+  int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+  if (fd < 0) return WriteOutcome::OpenFailed;
+  bool written = WriteAll(fd, content) && fsync(fd) == 0;
+  if (close(fd) != 0) written = false;
+  if (!written) {
+    unlink(temporary.c_str());
+    return WriteOutcome::WriteFailed;
+  }
+  if (rename(temporary.c_str(), target.c_str()) != 0) {
+    unlink(temporary.c_str());
+    return WriteOutcome::OpenFailed;
+  }
+  return WriteOutcome::Written;
+}
+
+void PrintWithPath(const char* format, const std::wstring& path) {
+  std::printf(format, path.c_str());
+}
+
+void SplitVolumePath(const std::wstring& path, std::wstring* volume, std::wstring* pathOnVolume) {
+  // Same split as _wsplitpath: a drive is a letter and a colon at the start; directory, file
+  // name and extension together are everything after it.
+  if (path.size() >= 2 && path[1] == L':') {
+    *volume = path.substr(0, 2);
+    *pathOnVolume = path.substr(2);
+  } else {
+    volume->clear();
+    *pathOnVolume = path;
+  }
+}
+
+void* LoadSystemLibrary(const std::wstring& name) {
+  std::wstring systemPath = L"C:\\Windows\\System32\\" + name;
+  std::string host = HostPath(systemPath);
+  struct stat info;
+  if (stat(host.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
+  return dlopen(host.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+
+void* FindLibraryFunction(void* library, const char* name) { return dlsym(library, name); }
+
+void ReleaseSystemLibrary(void* library) { dlclose(library); }

@@ -1,0 +1,56 @@
+// Line tests, line edits and the read-everything-then-rewrite cycle shared by the rewriters.
+// A line is a byte string without its terminator; every comparison is byte-exact.
+#pragma once
+
+#include <functional>
+#include <regex>
+#include <string>
+#include <string_view>
+
+/// Printed with the path of a file that cannot be opened, created or put in place.
+inline constexpr char OpeningErrorMessage[] = "Error: opening %S\n";
+/// Printed with the path of a file whose new data cannot be written.
+inline constexpr char WritingErrorMessage[] = "Error: writing %S\n";
+
+/// The new file's bytes as they grow; every line in it already ends in CR LF.
+using OutputBuffer = std::string;
+
+/// Per-line logic of a step: it may replace `line` and may append whole extra lines to the
+/// buffer, which then stand in front of `line`.
+using LineHandler = std::function<void(std::string& line, OutputBuffer& output)>;
+
+/// An ECMAScript regular expression, compiled once.
+struct Pattern {
+  std::regex compiled;
+};
+
+/// Compiles `text` for matching over bytes, without a recursive executor, so that lines of any
+/// length are matched in time linear in their length.
+Pattern CompilePattern(const char* text);
+
+bool StartsWith(std::string_view line, std::string_view prefix);
+bool Contains(std::string_view text, std::string_view fixedText);
+/// True when `pattern` matches `line` from its first to its last character.
+bool MatchesWholeLine(const std::string& line, const Pattern& pattern);
+/// Replaces every non-overlapping match, left to right; "$" in `replacement` refers to the match.
+std::string ReplaceAll(const std::string& line, const Pattern& pattern,
+                       const std::string& replacement);
+/// `line` without its first character; only for a line that is not empty.
+std::string DropFirstChar(const std::string& line);
+
+/// Appends `line` and a CR LF line end.
+void AppendLine(OutputBuffer& output, std::string_view line);
+
+/// Runs `handler` over the lines of `content` and returns the new bytes. A line ends at LF; a
+/// CR directly before that LF belongs to the line end, any other CR to the text. Every line
+/// comes out with CR LF; an empty input gives an empty output.
+OutputBuffer RewriteText(const std::string& content, const LineHandler& handler);
+
+/// Reads `inputPath` whole, rewrites it with `handler` and puts the result in place of
+/// `outputPath` in one step. Prints the one-line reason and returns false when the input cannot
+/// be read or the output cannot be written; the output file is then left as it was.
+bool RewriteByLines(const std::wstring& inputPath, const std::wstring& outputPath,
+                    const LineHandler& handler);
+
+/// Puts `content` in place of `path`, printing the one-line reason on failure.
+bool WriteWholeFileReporting(const std::wstring& path, const std::string& content);
