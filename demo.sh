@@ -15,3 +15,5 @@ EVALCONV_DRIVE_C=demo/drive build/native/evalconv || status=$?
 echo "== exit code $status"
 echo "== what changed (diff -ruN sample/drive demo/drive; the files use CR LF line ends)"
 diff -ruN sample/drive demo/drive | tr -d '\r' || true
+echo "== how the KITL variant differs from the converted configuration"
+diff -u demo/drive/rth/Windows_WEC800.txt demo/drive/rth/Windows_WEC800_kitl.txt | tr -d '\r' || true

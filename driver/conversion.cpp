@@ -2,7 +2,10 @@
 
 #include <cstdio>
 
+#include "rewriters/boot_menu.h"
 #include "rewriters/hypervisor_config.h"
+#include "rewriters/kitl_config.h"
+#include "rewriters/network_buses.h"
 
 namespace {
 
@@ -11,6 +14,9 @@ using Step = bool (*)();
 // Order matters: later steps read or name what earlier ones wrote.
 constexpr Step StepTable[] = {
     ConvertHypervisorConfig,
+    CreateKitlConfig,
+    ConvertNetworkBuses,
+    AddBootMenuEntries,
 };
 
 }  // namespace

@@ -5,20 +5,11 @@
 #include "driver/fixed_paths.h"
 #include "platform/platform.h"
 #include "platform/test_drive.h"
+#include "text/test_text.h"
 
 namespace {
 
 const std::string Rule(80, '#');
-
-// Lines joined with LF, as a test writes them; the tool writes CR LF.
-std::string WithCrLf(const std::string& text) {
-  std::string result;
-  for (char c : text) {
-    if (c == '\n') result += '\r';
-    result += c;
-  }
-  return result;
-}
 
 std::string Convert(const std::string& input) {
   return RewriteText(input, MakeHypervisorLineHandler());
