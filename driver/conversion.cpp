@@ -6,6 +6,7 @@
 #include "rewriters/hypervisor_config.h"
 #include "rewriters/kitl_config.h"
 #include "rewriters/network_buses.h"
+#include "writefilter/commit_changed_files.h"
 
 namespace {
 
@@ -17,6 +18,7 @@ constexpr Step StepTable[] = {
     CreateKitlConfig,
     ConvertNetworkBuses,
     AddBootMenuEntries,
+    CommitChangedFiles,
 };
 
 }  // namespace

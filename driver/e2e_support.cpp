@@ -97,11 +97,54 @@ ToolRun RunTool(rlim_t fileSizeLimit) {
 
 void ClearDrive() {
   fs::remove_all(Drive() / "rth");
-  fs::remove(Drive() / "menu.lst");
+  fs::remove_all(Drive() / "menu.lst");
   fs::create_directories(Drive() / "rth");
 }
 
 void CopySampleDrive() {
   fs::copy(SampleDir() / "drive", Drive(),
            fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+}
+
+namespace {
+
+fs::path InstalledWriteFilter() {
+  // Wine's system folder is spelled in lower case.
+  return Drive() / (UnderWine() ? "windows/system32" : "Windows/System32") / "FBWFLIB.DLL";
+}
+
+fs::path WriteFilterLogFile() { return Drive() / "write-filter-double.log"; }
+
+const char* const WriteFilterSettings[] = {"EVALCONV_FBWF_FLAGS", "EVALCONV_FBWF_FAILING",
+                                           "EVALCONV_FBWF_LOG"};
+
+}  // namespace
+
+void InstallWriteFilterDouble(const std::string& flags, const std::string& failingCommits,
+                              bool commitFile) {
+  std::string built =
+      Environment(commitFile ? "EVALCONV_FBWF_DOUBLE" : "EVALCONV_FBWF_DOUBLE_WITHOUT_COMMIT");
+  if (built.empty()) std::abort();  // the test must be told where the built double is
+  RemoveWriteFilterDouble();
+  // A new file rather than one overwritten, which a process might still have mapped.
+  fs::create_directories(InstalledWriteFilter().parent_path());
+  fs::copy_file(built, InstalledWriteFilter());
+  // The program under test inherits these; the log is named as that program sees it.
+  setenv("EVALCONV_FBWF_FLAGS", flags.c_str(), 1);
+  setenv("EVALCONV_FBWF_FAILING", failingCommits.c_str(), 1);
+  setenv("EVALCONV_FBWF_LOG",
+         UnderWine() ? "C:\\write-filter-double.log" : WriteFilterLogFile().c_str(), 1);
+}
+
+void RemoveWriteFilterDouble() {
+  fs::remove(InstalledWriteFilter());
+  fs::remove(WriteFilterLogFile());
+  for (const char* name : WriteFilterSettings) unsetenv(name);
+}
+
+std::vector<std::string> WriteFilterLog() {
+  std::vector<std::string> lines;
+  std::istringstream log(ReadFile(WriteFilterLogFile()));
+  for (std::string line; std::getline(log, line);) lines.push_back(line);
+  return lines;
 }

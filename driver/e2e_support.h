@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 /// Value of an environment variable, empty when unset.
 std::string Environment(const char* name);
@@ -45,3 +46,15 @@ void ClearDrive();
 
 /// Copies the sample drive onto the drive under test.
 void CopySampleDrive();
+
+/// Puts our double of the write filter's library (writefilter/write_filter_double.cpp) where the
+/// program under test loads FBWFLIB.DLL from, steered by `flags` and `failingCommits` as the
+/// double describes; without `commitFile` it is the variant that lacks FbwfCommitFile.
+void InstallWriteFilterDouble(const std::string& flags, const std::string& failingCommits = "",
+                              bool commitFile = true);
+
+/// Removes the double and its log; nothing happens when it is not installed.
+void RemoveWriteFilterDouble();
+
+/// What the double has logged since it was installed, one entry a line.
+std::vector<std::string> WriteFilterLog();

@@ -83,7 +83,7 @@ void HandleHypervisorLine(HypervisorState& state, std::string& line, OutputBuffe
       case PciSection::None: break;
     }
     if (rewrite && MatchesWholeLine(line, rewrite->selector)) {
-      line = ReplaceAll(line, rewrite->value, rewrite->replacement);
+      ReplaceAllInPlace(line, rewrite->value, rewrite->replacement);
     }
   }
 }

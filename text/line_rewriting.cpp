@@ -2,12 +2,229 @@
 
 #include "platform/platform.h"
 
+namespace {
+
+constexpr size_t NoMatch = std::string::npos;
+
+bool IsPunctuation(unsigned char c) {
+  return (c >= '!' && c <= '/') || (c >= ':' && c <= '@') || (c >= '[' && c <= '`') ||
+         (c >= '{' && c <= '~');
+}
+
+// Reads one member of a bracket expression at `*at`: a byte, or an escaped punctuation
+// character. False for anything our matcher leaves to std::regex.
+bool ReadBracketByte(const unsigned char* text, size_t* at, unsigned char* byte) {
+  unsigned char c = text[*at];
+  if (c == '\\') {
+    if (!IsPunctuation(text[*at + 1]) || text[*at + 1] == '-') return false;
+    *byte = text[*at + 1];
+    *at += 2;
+    return true;
+  }
+  if (c == 0 || c == '[' || c == ']' || c == '-') return false;
+  *byte = c;
+  *at += 1;
+  return true;
+}
+
+// Reads the bracket expression that starts at `*at` (just after its "[") into `step`.
+bool ReadBracket(const unsigned char* text, size_t* at, PatternStep* step) {
+  bool negated = text[*at] == '^';
+  if (negated) ++*at;
+  if (text[*at] == ']') return false;  // "[]" and "[^]"
+  while (text[*at] != ']') {
+    unsigned char first = 0;
+    if (!ReadBracketByte(text, at, &first)) return false;
+    unsigned char last = first;
+    if (text[*at] == '-' && text[*at + 1] != ']') {
+      ++*at;
+      if (!ReadBracketByte(text, at, &last)) return false;
+      // Ranges compare char values, which are signed here: keep to ASCII.
+      if (first > last || last >= 0x80) return false;
+    }
+    for (unsigned c = first; c <= last; ++c) step->takes[c] = true;
+  }
+  ++*at;
+  if (negated) {
+    for (bool& takes : step->takes) takes = !takes;
+  }
+  return true;
+}
+
+// Translates `text` into steps for our own matcher; false when it is not of the shape that
+// Pattern describes.
+bool CompileSteps(const char* text, std::vector<PatternStep>* steps) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+  size_t at = 0;
+  while (bytes[at] != 0) {
+    unsigned char c = bytes[at];
+    if (c == '*' || c == '+') {
+      if (steps->empty() || steps->back().repeated) return false;
+      steps->back().repeated = true;
+      steps->back().optional = c == '*';
+      ++at;
+      continue;
+    }
+    PatternStep step;
+    if (c == '.') {
+      step.takes.fill(true);
+      step.takes['\n'] = step.takes['\r'] = false;
+      ++at;
+    } else if (c == '[') {
+      ++at;
+      if (!ReadBracket(bytes, &at, &step)) return false;
+    } else if (c == '\\') {
+      if (!IsPunctuation(bytes[at + 1])) return false;
+      step.takes[bytes[at + 1]] = true;
+      at += 2;
+    } else if (c == '?' || c == '{' || c == '}' || c == '(' || c == ')' || c == '|' ||
+               c == '^' || c == '$' || c == ']') {
+      return false;
+    } else {
+      step.takes[c] = true;
+      ++at;
+    }
+    steps->push_back(step);
+  }
+  bool takesSomething = false;
+  for (size_t i = 0; i < steps->size(); ++i) {
+    const PatternStep& step = (*steps)[i];
+    takesSomething = takesSomething || !step.optional;
+    if (!step.repeated || i + 1 == steps->size()) continue;
+    const PatternStep& next = (*steps)[i + 1];
+    if (next.optional) return false;
+    for (size_t c = 0; c < 256; ++c) {
+      if (step.takes[c] && next.takes[c]) return false;
+    }
+  }
+  return takesSomething;  // a pattern that can match nothing at all stays with std::regex
+}
+
+// The end of the match of `steps` that starts at `at`, or NoMatch; with `whole`, only a match
+// that ends at `end` counts. `firstRunEnd` gets where a repeated first step stopped.
+size_t MatchAt(const std::vector<PatternStep>& steps, const unsigned char* text, size_t at,
+               size_t end, bool whole, size_t* firstRunEnd) {
+  for (size_t i = 0; i < steps.size(); ++i) {
+    const PatternStep& step = steps[i];
+    if (!step.repeated) {
+      if (at == end || !step.takes[text[at]]) return NoMatch;
+      ++at;
+      continue;
+    }
+    // Greedy and final: a repetition followed by more steps cannot stop earlier (see Pattern),
+    // and a last one that stops earlier neither ends the line nor comes first.
+    const size_t start = at;
+    while (at < end && step.takes[text[at]]) ++at;
+    if (i == 0) *firstRunEnd = at;
+    if (at == start && !step.optional) return NoMatch;
+  }
+  return (!whole || at == end) ? at : NoMatch;
+}
+
+// The leftmost match in `text` from `from` on, as ECMAScript finds it: [*start, return value),
+// or NoMatch.
+size_t FindMatch(const std::vector<PatternStep>& steps, std::string_view text, size_t from,
+                 size_t* start) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  const PatternStep& first = steps.front();
+  for (size_t at = from; at < text.size();) {
+    if (!first.optional) {
+      while (at < text.size() && !first.takes[bytes[at]]) ++at;
+      if (at == text.size()) return NoMatch;
+    }
+    size_t firstRunEnd = at;
+    size_t end = MatchAt(steps, bytes, at, text.size(), false, &firstRunEnd);
+    if (end != NoMatch) {
+      *start = at;
+      return end;
+    }
+    // A match tried from inside the first step's run would go on from the same place as this
+    // one and fail the same way.
+    at = first.repeated && firstRunEnd > at + 1 ? firstRunEnd : at + 1;
+  }
+  return NoMatch;
+}
+
+// Appends `replacement` for the match [start, end) of `line` whose search began at `from`, with
+// "$" read as ECMAScript (and the standard library) reads it in a replacement.
+void AppendReplacement(std::string& out, std::string_view replacement, std::string_view line,
+                       size_t from, size_t start, size_t end) {
+  size_t at = 0;
+  for (;;) {
+    size_t dollar = replacement.find('$', at);
+    if (dollar == std::string_view::npos) break;
+    out.append(replacement, at, dollar - at);
+    at = dollar + 1;
+    if (at == replacement.size()) {
+      out += '$';
+      break;
+    }
+    char c = replacement[at];
+    if (c == '$') {
+      out += '$';
+      ++at;
+    } else if (c == '&') {
+      out.append(line, start, end - start);
+      ++at;
+    } else if (c == '`') {
+      out.append(line, from, start - from);
+      ++at;
+    } else if (c == '\'') {
+      out.append(line, end, line.size() - end);
+      ++at;
+    } else if (c >= '0' && c <= '9') {
+      // A group number of one or two digits; our patterns have no groups, so only $0 and $00
+      // (the match) produce text.
+      int number = c - '0';
+      ++at;
+      if (at < replacement.size() && replacement[at] >= '0' && replacement[at] <= '9') {
+        number = number * 10 + (replacement[at] - '0');
+        ++at;
+      }
+      if (number == 0) out.append(line, start, end - start);
+    } else {
+      out += '$';
+    }
+  }
+  out.append(replacement, at, replacement.size() - at);
+}
+
+// Writes `line` with every match replaced to `result` and returns true; returns false, leaving
+// `result` alone, when there is no match.
+bool ReplaceMatches(const std::vector<PatternStep>& steps, std::string_view line,
+                    std::string_view replacement, std::string* result) {
+  size_t start = 0;
+  size_t end = FindMatch(steps, line, 0, &start);
+  if (end == NoMatch) return false;
+  const bool plain = replacement.find('$') == std::string_view::npos;
+  result->clear();
+  result->reserve(line.size() + replacement.size() + 16);
+  size_t from = 0;
+  while (end != NoMatch) {
+    result->append(line, from, start - from);
+    if (plain) {
+      result->append(replacement);
+    } else {
+      AppendReplacement(*result, replacement, line, from, start, end);
+    }
+    from = end;
+    end = FindMatch(steps, line, from, &start);
+  }
+  result->append(line, from, line.size() - from);
+  return true;
+}
+
+}  // namespace
+
 Pattern CompilePattern(const char* text) {
+  Pattern pattern;
+  if (CompileSteps(text, &pattern.steps)) return pattern;
+  pattern.steps.clear();
   // __polynomial selects libstdc++'s breadth-first executor: the default one recurses once per
-  // character and overflows the stack on long lines. It needs no back-references, and none of
-  // our patterns has any.
-  return Pattern{std::regex(text, std::regex_constants::ECMAScript |
-                                      std::regex_constants::__polynomial)};
+  // character and overflows the stack on long lines. It needs no back-references.
+  pattern.compiled = std::regex(text, std::regex_constants::ECMAScript |
+                                          std::regex_constants::__polynomial);
+  return pattern;
 }
 
 bool StartsWith(std::string_view line, std::string_view prefix) {
@@ -19,12 +236,27 @@ bool Contains(std::string_view text, std::string_view fixedText) {
 }
 
 bool MatchesWholeLine(const std::string& line, const Pattern& pattern) {
-  return std::regex_match(line, pattern.compiled);
+  if (pattern.steps.empty()) return std::regex_match(line, pattern.compiled);
+  size_t firstRunEnd = 0;
+  return MatchAt(pattern.steps, reinterpret_cast<const unsigned char*>(line.data()), 0,
+                 line.size(), true, &firstRunEnd) != NoMatch;
 }
 
 std::string ReplaceAll(const std::string& line, const Pattern& pattern,
                        const std::string& replacement) {
-  return std::regex_replace(line, pattern.compiled, replacement);
+  if (pattern.steps.empty()) return std::regex_replace(line, pattern.compiled, replacement);
+  std::string result;
+  if (!ReplaceMatches(pattern.steps, line, replacement, &result)) return line;
+  return result;
+}
+
+void ReplaceAllInPlace(std::string& line, const Pattern& pattern, const std::string& replacement) {
+  if (pattern.steps.empty()) {
+    line = std::regex_replace(line, pattern.compiled, replacement);
+    return;
+  }
+  std::string result;
+  if (ReplaceMatches(pattern.steps, line, replacement, &result)) line.swap(result);
 }
 
 std::string DropFirstChar(const std::string& line) { return line.substr(1); }

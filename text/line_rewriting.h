@@ -2,10 +2,12 @@
 // A line is a byte string without its terminator; every comparison is byte-exact.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <regex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 /// Printed with the path of a file that cannot be opened, created or put in place.
 inline constexpr char OpeningErrorMessage[] = "Error: opening %S\n";
@@ -19,13 +21,26 @@ using OutputBuffer = std::string;
 /// buffer, which then stand in front of `line`.
 using LineHandler = std::function<void(std::string& line, OutputBuffer& output)>;
 
-/// An ECMAScript regular expression, compiled once.
+/// One step of a pattern that our own matcher runs: a set of bytes, taken once or, when
+/// `repeated`, as often as possible ("*", or "+" when not `optional`).
+struct PatternStep {
+  std::array<bool, 256> takes{};
+  bool repeated = false;
+  bool optional = false;
+};
+
+/// An ECMAScript regular expression, compiled once. A pattern made of literal characters,
+/// escaped punctuation, bracket expressions, ".", "*" and "+", in which every repeated step but
+/// the last is followed by a step that must take a byte the repetition cannot take, runs on our
+/// own matcher: such a repetition can only stop where it stops taking bytes, so one pass decides.
+/// Every pattern the program uses has that shape. Any other runs on std::regex.
 struct Pattern {
+  std::vector<PatternStep> steps;  // empty when `compiled` is used
   std::regex compiled;
 };
 
-/// Compiles `text` for matching over bytes, without a recursive executor, so that lines of any
-/// length are matched in time linear in their length.
+/// Compiles `text` for matching over bytes (a std::regex without the recursive executor), so
+/// that lines of any length are matched in time linear in their length.
 Pattern CompilePattern(const char* text);
 
 bool StartsWith(std::string_view line, std::string_view prefix);
@@ -35,6 +50,8 @@ bool MatchesWholeLine(const std::string& line, const Pattern& pattern);
 /// Replaces every non-overlapping match, left to right; "$" in `replacement` refers to the match.
 std::string ReplaceAll(const std::string& line, const Pattern& pattern,
                        const std::string& replacement);
+/// ReplaceAll on `line` itself; a line without a match is left alone without any copying.
+void ReplaceAllInPlace(std::string& line, const Pattern& pattern, const std::string& replacement);
 /// `line` without its first character; only for a line that is not empty.
 std::string DropFirstChar(const std::string& line);
 

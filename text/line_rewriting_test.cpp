@@ -101,8 +101,10 @@ TEST(LineTests, LongLinesDoNotCrash) {
   EXPECT_EQ(replaced, "\"Bus\": [2] [" + std::string(length, ' '));
 }
 
-// The linear executor must agree with the default one; short random lines over the alphabet
-// that matters to each pattern keep the default executor's recursion shallow.
+// Our matcher, and std::regex for patterns it leaves alone, must agree with the default
+// executor; short random lines over the alphabet that matters to each pattern keep the default
+// executor's recursion shallow. The program's patterns come first, then shapes that exercise the
+// rest of our matcher, then shapes it hands to std::regex.
 TEST(LineTests, AgreesWithDefaultExecutor) {
   const char* patterns[] = {
       "[ ]*\"bus\"[ ]*=.*",         "uint32:[ ]*1",
@@ -110,10 +112,14 @@ TEST(LineTests, AgreesWithDefaultExecutor) {
       "uint32:[ ]*0x3005",          "#[ ]*\"IRQ_03\"[ ]*=.*",
       "#[ ]*\"debug_[a-z_]+\"[ ]*=.*", "[ ]*\"Bus\":.*",
       "\\[[0-9, ]+\\]",
+      "[^a ]+=",  "a.b",  "\\.x*y",  "[0-9]+",  "b+",  "[a\\]]*\\[",
+      "a*a",  "(a|b)+",  "[ ]*",  "a?b",
   };
   const std::string pieces[] = {" ", "\"", "=", "#", "[", "]", ",", "1", "2", "0x3002",
                                 "0x3005", "uint32:", "bus", "Bus", "device_ID", "IRQ_03",
-                                "debug_", "a", "_", "Z", "\r", "\n", "\t", ":"};
+                                "debug_", "a", "_", "Z", "\r", "\n", "\t", ":", "b", ".",
+                                "x", "y", "\x80", "\xff"};
+  const char* replacements[] = {"<$&>", "$$|$`|$'|$0$1$", "x$"};
   std::mt19937 random(20261211);
   for (const char* text : patterns) {
     const Pattern linear = CompilePattern(text);
@@ -125,9 +131,25 @@ TEST(LineTests, AgreesWithDefaultExecutor) {
       if (random() % 3 == 0) line = text[0] == '#' ? "#" + line : " " + line;
       ASSERT_EQ(MatchesWholeLine(line, linear), std::regex_match(line, reference))
           << text << " on " << testing::PrintToString(line);
-      ASSERT_EQ(ReplaceAll(line, linear, "<$&>"), std::regex_replace(line, reference, "<$&>"))
+      const std::string replacement = replacements[i % std::size(replacements)];
+      const std::string expected = std::regex_replace(line, reference, replacement);
+      ASSERT_EQ(ReplaceAll(line, linear, replacement), expected)
           << text << " on " << testing::PrintToString(line);
+      std::string inPlace = line;
+      ReplaceAllInPlace(inPlace, linear, replacement);
+      ASSERT_EQ(inPlace, expected) << text << " on " << testing::PrintToString(line);
     }
+  }
+}
+
+// Every pattern of the program has the shape our own matcher takes (see Pattern); std::regex
+// would be far slower on them.
+TEST(LineTests, ProgramPatternsRunOnOurMatcher) {
+  for (const char* text : {"[ ]*\"bus\"[ ]*=.*", "uint32:[ ]*1", "[ ]*\"device_ID\"[ ]*=.*",
+                           "uint32:[ ]*0x3002", "uint32:[ ]*0x3005", "#[ ]*\"IRQ_03\"[ ]*=.*",
+                           "#[ ]*\"debug_[a-z_]+\"[ ]*=.*", "[ ]*\"Bus\":.*",
+                           "\\[[0-9, ]+\\]"}) {
+    EXPECT_FALSE(CompilePattern(text).steps.empty()) << text;
   }
 }
 

@@ -1,0 +1,12 @@
+// Arbitrary bytes through the JSON bus reassignment: no crash, CR LF line ends, and a second
+// run over its own output changes nothing.
+#include <cstdint>
+
+#include "rewriters/network_buses.h"
+#include "text/fuzz_checks.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  CheckStableRewrite(std::string(reinterpret_cast<const char*>(data), size),
+                     MakeNetworkBusesLineHandler);
+  return 0;
+}
