@@ -4,7 +4,7 @@
 
 void PrepareTestDrive() {
   std::filesystem::remove_all(L"C:\\rth");
-  std::filesystem::remove(L"C:\\menu.lst");
+  std::filesystem::remove_all(L"C:\\menu.lst");
   std::filesystem::create_directory(L"C:\\rth");
 }
 

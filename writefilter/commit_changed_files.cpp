@@ -21,9 +21,9 @@ const char CommitFailedFormat[] = "Commit of %S failed!\n";
 
 // The signatures the library publishes; the statuses are 32-bit, 0 meaning success.
 using IsFilterEnabledFunction = std::uint32_t(SYSTEM_LIBRARY_CALL*)(std::uint32_t* currentSession,
-                                                                     std::uint32_t* nextSession);
+                                                                    std::uint32_t* nextSession);
 using CommitFileFunction = std::uint32_t(SYSTEM_LIBRARY_CALL*)(const wchar_t* volume,
-                                                                const wchar_t* pathOnVolume);
+                                                               const wchar_t* pathOnVolume);
 
 constexpr std::uint32_t FilterActive = 1;
 

@@ -122,8 +122,8 @@ TEST_F(CommitChangedFilesTest, CommitsOnlyWhenActiveInThisSession) {
   };
   const Case cases[] = {
       {"active", "1 0", "", true, "", AllCommitted},
-      {"active, one commit failing", "1 1", "\\menu.lst", false,
-       "Commit of C:\\menu.lst failed!\n", AllCommitted},
+      {"active, one commit failing", "1 1", "\\menu.lst", false, "Commit of C:\\menu.lst failed!\n",
+       AllCommitted},
       {"first and last failing", "1 1", "\\rth\\Windows_WEC800.txt;\\rth\\WynCfg.json", false,
        "Commit of C:\\rth\\Windows_WEC800.txt failed!\nCommit of C:\\rth\\WynCfg.json failed!\n",
        AllCommitted},

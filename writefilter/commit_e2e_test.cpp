@@ -53,15 +53,14 @@ TEST_F(WriteFilterEndToEnd, FailuresAndAnInactiveFilter) {
     int exitCode;
     std::vector<std::string> log;
   };
+  const std::vector<std::string> loadedAndReleased = {"loaded", "released"};
   const Case cases[] = {
       {"library missing", Library::Missing, "", "", "Could not load FBWFLIB.DLL\nFailed!\n", 1, {}},
       {"entry point missing", Library::WithoutCommit, "1 0", "",
-       "Error retrieving function pointers from FBWFLIB.DLL\nFailed!\n", 1,
-       {"loaded", "released"}},
+       "Error retrieving function pointers from FBWFLIB.DLL\nFailed!\n", 1, loadedAndReleased},
       {"one commit failing", Library::Complete, "1 0", "\\menu.lst",
        "Commit of C:\\menu.lst failed!\nFailed!\n", 1, Logged(AllCommitted)},
-      {"enabled for the next session only", Library::Complete, "0 1", "", "Done!\n", 0,
-       Logged({})},
+      {"enabled for the next session only", Library::Complete, "0 1", "", "Done!\n", 0, Logged({})},
       {"query failing", Library::Complete, "fail", "", "Done!\n", 0, Logged({})},
   };
   for (const Case& c : cases) {
