@@ -5,13 +5,15 @@ import argparse
 import os
 import shutil
 import statistics
-import time
+import subprocess
 
 MIB = 1 << 20
 FILES = ("rth/Windows_WEC800.txt", "rth/WynCfg.json", "menu.lst")
 LIBRARY = "Windows/System32/FBWFLIB.DLL"
-# Set by main: the stand-in for the write filter's library that each drive gets.
+# Set by main: the stand-in for the write filter's library that each drive gets, and the
+# program that starts and measures another (run_once.cpp).
 write_filter = None
+runner = None
 
 
 def run(program, drive, output):
@@ -19,16 +21,14 @@ def run(program, drive, output):
     # The write filter reports itself active, so the last step commits all four files.
     env = dict(os.environ, EVALCONV_DRIVE_C=drive, EVALCONV_FBWF_FLAGS="1 0")
     with open(output, "wb") as out:
-        actions = [(os.POSIX_SPAWN_DUP2, out.fileno(), 1)]
-        start = time.perf_counter()
-        pid = os.posix_spawn(program, [program], env, file_actions=actions)
-        _, status, usage = os.wait4(pid, 0)
-        seconds = time.perf_counter() - start
+        measured = subprocess.run([runner, program], env=env, stdout=out, stderr=subprocess.PIPE,
+                                  check=True).stderr.split()
+    seconds, peak, status = float(measured[0]), int(measured[1]), int(measured[2])
     with open(output, "rb") as result:
         printed = result.read().decode(errors="replace")
-    if os.waitstatus_to_exitcode(status) != 0 or "Done!" not in printed:
+    if status != 0 or "Done!" not in printed:
         raise SystemExit("%s failed on %s (status %d): %s" % (program, drive, status, printed))
-    return seconds, usage.ru_maxrss * 1024, printed
+    return seconds, peak, printed
 
 
 def restore(original, work):
@@ -73,13 +73,13 @@ def memory_line(peak, largest):
 
 def main():
     parser = argparse.ArgumentParser()
-    for name in ("tool", "floor", "nothing", "write_filter", "data", "sample"):
+    for name in ("tool", "floor", "nothing", "write_filter", "runner", "data", "sample"):
         parser.add_argument("--" + name.replace("_", "-"), required=True)
     parser.add_argument("--reps", type=int, default=3)
     parser.add_argument("--starts", type=int, default=300)
     args = parser.parse_args()
-    global write_filter
-    write_filter = args.write_filter
+    global write_filter, runner
+    write_filter, runner = args.write_filter, args.runner
     work = os.path.join(args.data, "work")
     results = []
 
@@ -153,12 +153,9 @@ def main():
 
 def run_nothing(program, drive):
     env = dict(os.environ, EVALCONV_DRIVE_C=drive)
-    with open(os.devnull, "wb") as out:
-        start = time.perf_counter()
-        pid = os.posix_spawn(program, [program], env,
-                             file_actions=[(os.POSIX_SPAWN_DUP2, out.fileno(), 1)])
-        os.wait4(pid, 0)
-        return time.perf_counter() - start
+    measured = subprocess.run([runner, program], env=env, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.PIPE, check=True).stderr.split()
+    return float(measured[0])
 
 
 if __name__ == "__main__":

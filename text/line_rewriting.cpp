@@ -1,5 +1,7 @@
 #include "text/line_rewriting.h"
 
+#include <cstring>
+
 #include "platform/platform.h"
 
 namespace {
@@ -45,9 +47,7 @@ bool ReadBracket(const unsigned char* text, size_t* at, PatternStep* step) {
     for (unsigned c = first; c <= last; ++c) step->takes[c] = true;
   }
   ++*at;
-  if (negated) {
-    for (bool& takes : step->takes) takes = !takes;
-  }
+  if (negated) step->takes.flip();
   return true;
 }
 
@@ -55,6 +55,7 @@ bool ReadBracket(const unsigned char* text, size_t* at, PatternStep* step) {
 // Pattern describes.
 bool CompileSteps(const char* text, std::vector<PatternStep>* steps) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+  steps->reserve(std::strlen(text));
   size_t at = 0;
   while (bytes[at] != 0) {
     unsigned char c = bytes[at];
@@ -67,7 +68,7 @@ bool CompileSteps(const char* text, std::vector<PatternStep>* steps) {
     }
     PatternStep step;
     if (c == '.') {
-      step.takes.fill(true);
+      step.takes.set();
       step.takes['\n'] = step.takes['\r'] = false;
       ++at;
     } else if (c == '[') {
@@ -93,9 +94,7 @@ bool CompileSteps(const char* text, std::vector<PatternStep>* steps) {
     if (!step.repeated || i + 1 == steps->size()) continue;
     const PatternStep& next = (*steps)[i + 1];
     if (next.optional) return false;
-    for (size_t c = 0; c < 256; ++c) {
-      if (step.takes[c] && next.takes[c]) return false;
-    }
+    if ((step.takes & next.takes).any()) return false;
   }
   return takesSomething;  // a pattern that can match nothing at all stays with std::regex
 }
@@ -198,7 +197,17 @@ bool ReplaceMatches(const std::vector<PatternStep>& steps, std::string_view line
   if (end == NoMatch) return false;
   const bool plain = replacement.find('$') == std::string_view::npos;
   result->clear();
-  result->reserve(line.size() + replacement.size() + 16);
+  if (plain) {
+    // The exact size, counted first: growing a long line's copy by doubling would hold it twice.
+    size_t size = line.size();
+    for (size_t at = end, matchStart = start; at != NoMatch;
+         at = FindMatch(steps, line, at, &matchStart)) {
+      size = size - (at - matchStart) + replacement.size();
+    }
+    result->reserve(size);
+  } else {
+    result->reserve(line.size() + replacement.size());
+  }
   size_t from = 0;
   while (end != NoMatch) {
     result->append(line, from, start - from);
@@ -222,8 +231,8 @@ Pattern CompilePattern(const char* text) {
   pattern.steps.clear();
   // __polynomial selects libstdc++'s breadth-first executor: the default one recurses once per
   // character and overflows the stack on long lines. It needs no back-references.
-  pattern.compiled = std::regex(text, std::regex_constants::ECMAScript |
-                                          std::regex_constants::__polynomial);
+  pattern.compiled.emplace(text, std::regex_constants::ECMAScript |
+                                    std::regex_constants::__polynomial);
   return pattern;
 }
 
@@ -236,7 +245,7 @@ bool Contains(std::string_view text, std::string_view fixedText) {
 }
 
 bool MatchesWholeLine(const std::string& line, const Pattern& pattern) {
-  if (pattern.steps.empty()) return std::regex_match(line, pattern.compiled);
+  if (pattern.compiled) return std::regex_match(line, *pattern.compiled);
   size_t firstRunEnd = 0;
   return MatchAt(pattern.steps, reinterpret_cast<const unsigned char*>(line.data()), 0,
                  line.size(), true, &firstRunEnd) != NoMatch;
@@ -244,15 +253,15 @@ bool MatchesWholeLine(const std::string& line, const Pattern& pattern) {
 
 std::string ReplaceAll(const std::string& line, const Pattern& pattern,
                        const std::string& replacement) {
-  if (pattern.steps.empty()) return std::regex_replace(line, pattern.compiled, replacement);
+  if (pattern.compiled) return std::regex_replace(line, *pattern.compiled, replacement);
   std::string result;
   if (!ReplaceMatches(pattern.steps, line, replacement, &result)) return line;
   return result;
 }
 
 void ReplaceAllInPlace(std::string& line, const Pattern& pattern, const std::string& replacement) {
-  if (pattern.steps.empty()) {
-    line = std::regex_replace(line, pattern.compiled, replacement);
+  if (pattern.compiled) {
+    line = std::regex_replace(line, *pattern.compiled, replacement);
     return;
   }
   std::string result;
@@ -266,9 +275,17 @@ void AppendLine(OutputBuffer& output, std::string_view line) {
   output.append("\r\n", 2);
 }
 
-OutputBuffer RewriteText(const std::string& content, const LineHandler& handler) {
-  OutputBuffer output;
-  output.reserve(content.size() + content.size() / 16 + 1024);
+namespace {
+
+// RewriteText into `output`, which keeps its capacity.
+void RewriteTextInto(const std::string& content, const LineHandler& handler,
+                     OutputBuffer& output) {
+  output.clear();
+  // Room for inserted and lengthened lines, with some to spare for the next file when the buffer
+  // is reused; only what is written takes memory.
+  if (output.capacity() < content.size() + content.size() / 16 + 1024) {
+    output.reserve(content.size() + content.size() / 8 + 1024);
+  }
   std::string line;
   size_t start = 0;
   while (start < content.size()) {
@@ -278,11 +295,21 @@ OutputBuffer RewriteText(const std::string& content, const LineHandler& handler)
     if (lineFeed != std::string::npos && textEnd > start && content[textEnd - 1] == '\r') {
       --textEnd;
     }
+    // A longer line than any before gets a new buffer; the old one goes first, as a long line
+    // held twice would set the peak memory.
+    if (textEnd - start > line.capacity()) std::string().swap(line);
     line.assign(content, start, textEnd - start);
     handler(line, output);
     AppendLine(output, line);
     start = lineFeed == std::string::npos ? content.size() : lineFeed + 1;
   }
+}
+
+}  // namespace
+
+OutputBuffer RewriteText(const std::string& content, const LineHandler& handler) {
+  OutputBuffer output;
+  RewriteTextInto(content, handler, output);
   return output;
 }
 
@@ -302,13 +329,16 @@ bool WriteWholeFileReporting(const std::wstring& path, const std::string& conten
 
 bool RewriteByLines(const std::wstring& inputPath, const std::wstring& outputPath,
                     const LineHandler& handler) {
-  std::string content;
+  // Each cycle reuses the buffers of the one before: their memory is already mapped, and
+  // mapping a fresh buffer for a large file costs more than rewriting it. The peak stays that of
+  // the largest cycle.
+  static std::string content;
+  static OutputBuffer output;
   if (ReadWholeFile(inputPath, &content) != ReadOutcome::Read) {
     // A read that stops part-way counts as no read: writing back what was read would cut the file.
     PrintWithPath(OpeningErrorMessage, inputPath);
     return false;
   }
-  OutputBuffer output = RewriteText(content, handler);
-  std::string().swap(content);  // the input is no longer needed; keep the peak memory low
+  RewriteTextInto(content, handler, output);
   return WriteWholeFileReporting(outputPath, output);
 }

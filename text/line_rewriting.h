@@ -2,8 +2,9 @@
 // A line is a byte string without its terminator; every comparison is byte-exact.
 #pragma once
 
-#include <array>
+#include <bitset>
 #include <functional>
+#include <optional>
 #include <regex>
 #include <string>
 #include <string_view>
@@ -24,7 +25,7 @@ using LineHandler = std::function<void(std::string& line, OutputBuffer& output)>
 /// One step of a pattern that our own matcher runs: a set of bytes, taken once or, when
 /// `repeated`, as often as possible ("*", or "+" when not `optional`).
 struct PatternStep {
-  std::array<bool, 256> takes{};
+  std::bitset<256> takes;
   bool repeated = false;
   bool optional = false;
 };
@@ -32,15 +33,18 @@ struct PatternStep {
 /// An ECMAScript regular expression, compiled once. A pattern made of literal characters,
 /// escaped punctuation, bracket expressions, ".", "*" and "+", in which every repeated step but
 /// the last is followed by a step that must take a byte the repetition cannot take, runs on our
-/// own matcher: such a repetition can only stop where it stops taking bytes, so one pass decides.
-/// Every pattern the program uses has that shape. Any other runs on std::regex.
+/// own matcher: such a repetition can only stop where it stops taking bytes, so one pass decides,
+/// in time linear in the line. Every pattern the program uses has that shape (a test checks it);
+/// any other runs on std::regex, which is far slower.
 struct Pattern {
-  std::vector<PatternStep> steps;  // empty when `compiled` is used
-  std::regex compiled;
+  std::vector<PatternStep> steps;
+  // Only when `steps` cannot serve: a std::regex, even an empty one, sets up the locale, which
+  // costs more than a run over a small drive.
+  std::optional<std::regex> compiled;
 };
 
-/// Compiles `text` for matching over bytes (a std::regex without the recursive executor), so
-/// that lines of any length are matched in time linear in their length.
+/// Compiles `text` for matching over bytes, without any recursive executor, so that lines of any
+/// length are matched without overflowing the stack.
 Pattern CompilePattern(const char* text);
 
 bool StartsWith(std::string_view line, std::string_view prefix);
