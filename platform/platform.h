@@ -15,6 +15,20 @@ enum class ReadOutcome {
 /// Reads the complete file at `path` as bytes; the open shares reading, writing and deletion.
 ReadOutcome ReadWholeFile(const std::wstring& path, std::string* content);
 
+/// A file open for reading piece by piece.
+struct InputFile;
+
+/// Opens `path` for reading, shared as ReadWholeFile opens it; nullptr, with `*outcome` saying
+/// why, when it cannot be opened (a folder cannot).
+InputFile* OpenInputFile(const std::wstring& path, ReadOutcome* outcome);
+
+/// Reads up to `capacity` bytes into `buffer`; `*got` is 0 at the end of the file. False on a
+/// read error.
+bool ReadInputFile(InputFile* file, char* buffer, size_t capacity, size_t* got);
+
+/// Closes and frees `file`.
+void CloseInputFile(InputFile* file);
+
 /// Result of replacing a whole file.
 enum class WriteOutcome {
   Written,      // `path` now holds exactly the new content
@@ -26,6 +40,23 @@ enum class WriteOutcome {
 /// in one step, so that `path` holds either its old or its complete new content, never a mix.
 /// On failure the temporary file is removed and `path` is left as it was.
 WriteOutcome ReplaceWholeFile(const std::wstring& path, const std::string& content);
+
+/// The new content of a file, on its way into a temporary file beside it.
+struct FileReplacement;
+
+/// Starts replacing `path`: creates the temporary file. nullptr when it cannot be created or
+/// `path` is a folder (WriteOutcome::OpenFailed).
+FileReplacement* BeginFileReplacement(const std::wstring& path);
+
+/// Appends `size` bytes to the new content; false when they cannot be written.
+bool WriteFileReplacement(FileReplacement* replacement, const char* data, size_t size);
+
+/// Flushes the new content and puts it in place of the old file in one step; on failure removes
+/// it and leaves the old file as it was. Frees `replacement`.
+WriteOutcome FinishFileReplacement(FileReplacement* replacement);
+
+/// Gives up: removes the temporary file, leaves the old file as it was, frees `replacement`.
+void AbandonFileReplacement(FileReplacement* replacement);
 
 /// Prints `format` to standard output with its one "%S" replaced by the wide-character `path`.
 void PrintWithPath(const char* format, const std::wstring& path);

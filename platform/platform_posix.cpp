@@ -55,13 +55,13 @@ std::string HostPath(const std::wstring& path) {
   return host + rest;
 }
 
-bool WriteAll(int fd, const std::string& content) {
+bool WriteAll(int fd, const char* data, size_t size) {
   // In pieces: one write of a whole large buffer is markedly slower than the same bytes in
   // pieces of a size the caches hold.
   constexpr size_t Piece = 1 << 18;
   size_t done = 0;
-  while (done < content.size()) {
-    ssize_t written = write(fd, content.data() + done, std::min(Piece, content.size() - done));
+  while (done < size) {
+    ssize_t written = write(fd, data + done, std::min(Piece, size - done));
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) return false;
     done += static_cast<size_t>(written);
@@ -71,70 +71,133 @@ bool WriteAll(int fd, const std::string& content) {
 
 }  // namespace
 
-ReadOutcome ReadWholeFile(const std::wstring& path, std::string* content) {
+namespace {
+
+// Opens `path` for reading; -1, with `*outcome` saying why, when it cannot or is no file.
+int OpenForReading(const std::wstring& path, ReadOutcome* outcome) {
   int fd = open(HostPath(path).c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    const int error = errno;
-    content->clear();
-    return (error == ENOENT || error == ENOTDIR) ? ReadOutcome::Missing : ReadOutcome::Failed;
+    *outcome = (errno == ENOENT || errno == ENOTDIR) ? ReadOutcome::Missing : ReadOutcome::Failed;
+    return -1;
   }
   struct stat info;
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     close(fd);
-    content->clear();
-    return ReadOutcome::Failed;
+    *outcome = ReadOutcome::Failed;
+    return -1;
   }
-  // Read straight into the string, sized from the file; one byte more shows the end, and a file
-  // that has grown meanwhile makes the string grow. What the string held is overwritten, not
-  // cleared first, and a string too small is replaced by one with room to spare, without copying:
-  // a caller that reuses it for another file then finds its memory already mapped.
-  const size_t expected = static_cast<size_t>(info.st_size) + 1;
-  if (expected > content->capacity()) {
-    std::string().swap(*content);
-    content->reserve(expected + expected / 8);
+  *outcome = ReadOutcome::Read;
+  return fd;
+}
+
+bool ReadSome(int fd, char* buffer, size_t capacity, size_t* got) {
+  for (;;) {
+    ssize_t count = read(fd, buffer, capacity);
+    if (count < 0 && errno == EINTR) continue;
+    if (count < 0) return false;
+    *got = static_cast<size_t>(count);
+    return true;
   }
-  content->resize(expected);
+}
+
+}  // namespace
+
+struct InputFile {
+  int fd;
+};
+
+ReadOutcome ReadWholeFile(const std::wstring& path, std::string* content) {
+  content->clear();
+  ReadOutcome outcome;
+  int fd = OpenForReading(path, &outcome);
+  if (fd < 0) return outcome;
+  struct stat info;
+  if (fstat(fd, &info) == 0) content->reserve(static_cast<size_t>(info.st_size) + 1);
+  // Read straight into the string; one byte more than its size shows the end.
   size_t size = 0;
   for (;;) {
-    if (size == content->size()) content->resize(size + size / 2 + 4096);
-    ssize_t got = read(fd, &(*content)[size], content->size() - size);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
+    if (size == content->size()) content->resize(std::max<size_t>(content->capacity(), size + 4096));
+    size_t got = 0;
+    if (!ReadSome(fd, &(*content)[size], content->size() - size, &got)) {
       close(fd);
       content->clear();
       return ReadOutcome::Failed;
     }
     if (got == 0) break;
-    size += static_cast<size_t>(got);
+    size += got;
   }
   close(fd);
   content->resize(size);
   return ReadOutcome::Read;
 }
 
-WriteOutcome ReplaceWholeFile(const std::wstring& path, const std::string& content) {
-  const std::string target = HostPath(path);
-  const std::string temporary = target + ".evalconv-new";
+InputFile* OpenInputFile(const std::wstring& path, ReadOutcome* outcome) {
+  int fd = OpenForReading(path, outcome);
+  return fd < 0 ? nullptr : new InputFile{fd};
+}
+
+bool ReadInputFile(InputFile* file, char* buffer, size_t capacity, size_t* got) {
+  return ReadSome(file->fd, buffer, capacity, got);
+}
+
+void CloseInputFile(InputFile* file) {
+  close(file->fd);
+  delete file;
+}
+
+struct FileReplacement {
+  int fd;
+  std::string target;
+  std::string temporary;
+};
+
+FileReplacement* BeginFileReplacement(const std::wstring& path) {
+  std::string target = HostPath(path);
+  std::string temporary = target + ".evalconv-new";
   struct stat info;
   // The old file keeps its permissions; a new one gets the usual ones.
   mode_t mode = 0644;
   if (stat(target.c_str(), &info) == 0) {
-    if (S_ISDIR(info.st_mode)) return WriteOutcome::OpenFailed;
+    if (S_ISDIR(info.st_mode)) return nullptr;
     mode = info.st_mode & 07777;
   }
   int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
-  if (fd < 0) return WriteOutcome::OpenFailed;
-  bool written = WriteAll(fd, content) && fsync(fd) == 0;
-  if (close(fd) != 0) written = false;
+  if (fd < 0) return nullptr;
+  return new FileReplacement{fd, std::move(target), std::move(temporary)};
+}
+
+bool WriteFileReplacement(FileReplacement* replacement, const char* data, size_t size) {
+  return WriteAll(replacement->fd, data, size);
+}
+
+WriteOutcome FinishFileReplacement(FileReplacement* replacement) {
+  bool written = fsync(replacement->fd) == 0;
+  if (close(replacement->fd) != 0) written = false;
+  WriteOutcome outcome = WriteOutcome::Written;
   if (!written) {
-    unlink(temporary.c_str());
+    outcome = WriteOutcome::WriteFailed;
+  } else if (rename(replacement->temporary.c_str(), replacement->target.c_str()) != 0) {
+    outcome = WriteOutcome::OpenFailed;
+  }
+  if (outcome != WriteOutcome::Written) unlink(replacement->temporary.c_str());
+  delete replacement;
+  return outcome;
+}
+
+void AbandonFileReplacement(FileReplacement* replacement) {
+  close(replacement->fd);
+  unlink(replacement->temporary.c_str());
+  delete replacement;
+}
+
+WriteOutcome ReplaceWholeFile(const std::wstring& path, const std::string& content) {
+  FileReplacement* replacement = BeginFileReplacement(path);
+  if (!replacement) return WriteOutcome::OpenFailed;
+  if (!WriteFileReplacement(replacement, content.data(), content.size())) {
+    AbandonFileReplacement(replacement);
     return WriteOutcome::WriteFailed;
   }
-  if (rename(temporary.c_str(), target.c_str()) != 0) {
-    unlink(temporary.c_str());
-    return WriteOutcome::OpenFailed;
-  }
-  return WriteOutcome::Written;
+  return FinishFileReplacement(replacement);
 }
 
 void PrintWithPath(const char* format, const std::wstring& path) {

@@ -17,77 +17,143 @@ bool IsDirectory(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool WriteAll(HANDLE file, const std::string& content) {
+bool WriteAll(HANDLE file, const char* data, size_t size) {
   size_t done = 0;
-  while (done < content.size()) {
+  while (done < size) {
     // WriteFile takes at most a DWORD; stay well below it.
-    DWORD chunk = static_cast<DWORD>(std::min<size_t>(content.size() - done, 1u << 30));
+    DWORD chunk = static_cast<DWORD>(std::min<size_t>(size - done, 1u << 30));
     DWORD written = 0;
-    if (!WriteFile(file, content.data() + done, chunk, &written, nullptr) || written == 0) {
-      return false;
-    }
+    if (!WriteFile(file, data + done, chunk, &written, nullptr) || written == 0) return false;
     done += written;
   }
   return true;
 }
 
-}  // namespace
-
-ReadOutcome ReadWholeFile(const std::wstring& path, std::string* content) {
-  content->clear();
-  // Without FILE_FLAG_BACKUP_SEMANTICS a directory cannot be opened, as wanted.
+// Without FILE_FLAG_BACKUP_SEMANTICS a folder cannot be opened, as wanted.
+HANDLE OpenForReading(const std::wstring& path, ReadOutcome* outcome) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, ShareAll, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     DWORD error = GetLastError();
-    return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) ? ReadOutcome::Missing
-                                                                           : ReadOutcome::Failed;
+    *outcome = (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+                   ? ReadOutcome::Missing
+                   : ReadOutcome::Failed;
+  } else {
+    *outcome = ReadOutcome::Read;
   }
+  return file;
+}
+
+bool ReadSome(HANDLE file, char* buffer, size_t capacity, size_t* got) {
+  DWORD count = 0;
+  if (!ReadFile(file, buffer, static_cast<DWORD>(std::min<size_t>(capacity, 1u << 30)), &count,
+                nullptr)) {
+    return false;
+  }
+  *got = count;
+  return true;
+}
+
+}  // namespace
+
+struct InputFile {
+  HANDLE handle;
+};
+
+ReadOutcome ReadWholeFile(const std::wstring& path, std::string* content) {
+  content->clear();
+  ReadOutcome outcome;
+  HANDLE file = OpenForReading(path, &outcome);
+  if (file == INVALID_HANDLE_VALUE) return outcome;
   LARGE_INTEGER size;
-  if (GetFileSizeEx(file, &size) && size.QuadPart > 0) {
-    content->reserve(static_cast<size_t>(size.QuadPart));
-  }
-  char chunk[1 << 16];
+  if (GetFileSizeEx(file, &size)) content->reserve(static_cast<size_t>(size.QuadPart) + 1);
+  size_t done = 0;
   for (;;) {
-    DWORD got = 0;
-    if (!ReadFile(file, chunk, sizeof chunk, &got, nullptr)) {
+    if (done == content->size()) content->resize(std::max<size_t>(content->capacity(), done + 4096));
+    size_t got = 0;
+    if (!ReadSome(file, &(*content)[done], content->size() - done, &got)) {
       CloseHandle(file);
       content->clear();
       return ReadOutcome::Failed;
     }
     if (got == 0) break;
-    content->append(chunk, got);
+    done += got;
   }
   CloseHandle(file);
+  content->resize(done);
   return ReadOutcome::Read;
 }
 
-WriteOutcome ReplaceWholeFile(const std::wstring& path, const std::string& content) {
-  // ReplaceFileW over a directory "succeeds" under some implementations by moving it aside.
-  if (IsDirectory(path)) return WriteOutcome::OpenFailed;
-  const std::wstring temporary = path + L".evalconv-new";
+InputFile* OpenInputFile(const std::wstring& path, ReadOutcome* outcome) {
+  HANDLE file = OpenForReading(path, outcome);
+  return file == INVALID_HANDLE_VALUE ? nullptr : new InputFile{file};
+}
+
+bool ReadInputFile(InputFile* file, char* buffer, size_t capacity, size_t* got) {
+  return ReadSome(file->handle, buffer, capacity, got);
+}
+
+void CloseInputFile(InputFile* file) {
+  CloseHandle(file->handle);
+  delete file;
+}
+
+struct FileReplacement {
+  HANDLE handle;
+  std::wstring target;
+  std::wstring temporary;
+};
+
+FileReplacement* BeginFileReplacement(const std::wstring& path) {
+  // ReplaceFileW over a folder "succeeds" under some implementations by moving it aside.
+  if (IsDirectory(path)) return nullptr;
+  std::wstring temporary = path + L".evalconv-new";
   HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, ShareAll, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return WriteOutcome::OpenFailed;
-  bool written = WriteAll(file, content) && FlushFileBuffers(file);
-  if (!CloseHandle(file)) written = false;
-  if (!written) {
-    DeleteFileW(temporary.c_str());
+  if (file == INVALID_HANDLE_VALUE) return nullptr;
+  return new FileReplacement{file, path, std::move(temporary)};
+}
+
+bool WriteFileReplacement(FileReplacement* replacement, const char* data, size_t size) {
+  return WriteAll(replacement->handle, data, size);
+}
+
+WriteOutcome FinishFileReplacement(FileReplacement* replacement) {
+  bool written = FlushFileBuffers(replacement->handle) != 0;
+  if (!CloseHandle(replacement->handle)) written = false;
+  const wchar_t* target = replacement->target.c_str();
+  const wchar_t* temporary = replacement->temporary.c_str();
+  WriteOutcome outcome = WriteOutcome::WriteFailed;
+  if (written) {
+    // ReplaceFileW keeps the old file's attributes and security; it needs an existing file.
+    bool replaced = ReplaceFileW(target, temporary, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                                 nullptr, nullptr) != 0;
+    if (!replaced && GetLastError() == ERROR_FILE_NOT_FOUND &&
+        GetFileAttributesW(target) == INVALID_FILE_ATTRIBUTES) {
+      replaced = MoveFileExW(temporary, target,
+                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    }
+    outcome = replaced ? WriteOutcome::Written : WriteOutcome::OpenFailed;
+  }
+  if (outcome != WriteOutcome::Written) DeleteFileW(temporary);
+  delete replacement;
+  return outcome;
+}
+
+void AbandonFileReplacement(FileReplacement* replacement) {
+  CloseHandle(replacement->handle);
+  DeleteFileW(replacement->temporary.c_str());
+  delete replacement;
+}
+
+WriteOutcome ReplaceWholeFile(const std::wstring& path, const std::string& content) {
+  FileReplacement* replacement = BeginFileReplacement(path);
+  if (!replacement) return WriteOutcome::OpenFailed;
+  if (!WriteFileReplacement(replacement, content.data(), content.size())) {
+    AbandonFileReplacement(replacement);
     return WriteOutcome::WriteFailed;
   }
-  // ReplaceFileW keeps the old file's attributes and security; it needs an existing file.
-  bool replaced = ReplaceFileW(path.c_str(), temporary.c_str(), nullptr,
-                               REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0;
-  if (!replaced && GetLastError() == ERROR_FILE_NOT_FOUND &&
-      GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    replaced = MoveFileExW(temporary.c_str(), path.c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-  }
-  if (!replaced) {
-    DeleteFileW(temporary.c_str());
-    return WriteOutcome::OpenFailed;
-  }
-  return WriteOutcome::Written;
+  return FinishFileReplacement(replacement);
 }
 
 void PrintWithPath(const char* format, const std::wstring& path) {

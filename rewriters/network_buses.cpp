@@ -35,7 +35,7 @@ const NetworkPatterns& Patterns() {
 
 void ReplaceBusLists(std::string& line, const std::string& buses) {
   if (MatchesWholeLine(line, Patterns().busLine)) {
-    line = ReplaceAll(line, Patterns().busList, buses);
+    ReplaceAllInPlace(line, Patterns().busList, buses);
   }
 }
 

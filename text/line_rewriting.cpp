@@ -277,44 +277,65 @@ void AppendLine(OutputBuffer& output, std::string_view line) {
 
 namespace {
 
-// RewriteText into `output`, which keeps its capacity.
-void RewriteTextInto(const std::string& content, const LineHandler& handler,
-                     OutputBuffer& output) {
-  output.clear();
-  // Room for inserted and lengthened lines, with some to spare for the next file when the buffer
-  // is reused; only what is written takes memory.
-  if (output.capacity() < content.size() + content.size() / 16 + 1024) {
-    output.reserve(content.size() + content.size() / 8 + 1024);
-  }
-  std::string line;
-  size_t start = 0;
-  while (start < content.size()) {
-    size_t lineFeed = content.find('\n', start);
-    size_t end = lineFeed == std::string::npos ? content.size() : lineFeed;
-    size_t textEnd = end;
-    if (lineFeed != std::string::npos && textEnd > start && content[textEnd - 1] == '\r') {
-      --textEnd;
-    }
-    // A longer line than any before gets a new buffer; the old one goes first, as a long line
-    // held twice would set the peak memory.
-    if (textEnd - start > line.capacity()) std::string().swap(line);
-    line.assign(content, start, textEnd - start);
-    handler(line, output);
-    AppendLine(output, line);
-    start = lineFeed == std::string::npos ? content.size() : lineFeed + 1;
-  }
+// The bytes of a text arrive in pieces; a line may span several of them.
+struct LineSplitter {
+  std::string pending;  // the current line's bytes so far, its line feed not yet seen
+  std::string line;     // reused for each line handed to the handler
+};
+
+void HandLine(LineSplitter& splitter, const LineHandler& handler, OutputBuffer& output) {
+  handler(splitter.line, output);
+  AppendLine(output, splitter.line);
 }
+
+// Hands every line that `piece` completes to `handler`; keeps the unfinished rest.
+void FeedLines(LineSplitter& splitter, std::string_view piece, const LineHandler& handler,
+               OutputBuffer& output) {
+  size_t start = 0;
+  for (size_t lineFeed; (lineFeed = piece.find('\n', start)) != std::string_view::npos;
+       start = lineFeed + 1) {
+    if (splitter.pending.empty()) {
+      splitter.line.assign(piece.data() + start, lineFeed - start);
+    } else {
+      splitter.pending.append(piece.data() + start, lineFeed - start);
+      splitter.line.swap(splitter.pending);
+      splitter.pending.clear();
+    }
+    // A CR directly before the LF belongs to the line end.
+    if (!splitter.line.empty() && splitter.line.back() == '\r') splitter.line.pop_back();
+    HandLine(splitter, handler, output);
+  }
+  splitter.pending.append(piece.data() + start, piece.size() - start);
+}
+
+// Hands the last line, which has no line feed (any CR at its end is text), if there is one.
+void FinishLines(LineSplitter& splitter, const LineHandler& handler, OutputBuffer& output) {
+  if (splitter.pending.empty()) return;
+  splitter.line.swap(splitter.pending);
+  splitter.pending.clear();
+  HandLine(splitter, handler, output);
+}
+
+// Pieces read and written at a time: large enough that a system call costs little per byte,
+// small enough to stay in the caches. Only a longer line needs more memory.
+constexpr size_t PieceSize = 1 << 18;
 
 }  // namespace
 
 OutputBuffer RewriteText(const std::string& content, const LineHandler& handler) {
   OutputBuffer output;
-  RewriteTextInto(content, handler, output);
+  output.reserve(content.size() + content.size() / 16 + 64);
+  LineSplitter splitter;
+  FeedLines(splitter, content, handler, output);
+  FinishLines(splitter, handler, output);
   return output;
 }
 
-bool WriteWholeFileReporting(const std::wstring& path, const std::string& content) {
-  switch (ReplaceWholeFile(path, content)) {
+namespace {
+
+// Prints the one-line reason for a failed replacement of `path`; true when it succeeded.
+bool ReportWriteOutcome(WriteOutcome outcome, const std::wstring& path) {
+  switch (outcome) {
     case WriteOutcome::Written:
       return true;
     case WriteOutcome::OpenFailed:
@@ -327,18 +348,59 @@ bool WriteWholeFileReporting(const std::wstring& path, const std::string& conten
   return false;
 }
 
+}  // namespace
+
+bool WriteWholeFileReporting(const std::wstring& path, const std::string& content) {
+  return ReportWriteOutcome(ReplaceWholeFile(path, content), path);
+}
+
 bool RewriteByLines(const std::wstring& inputPath, const std::wstring& outputPath,
                     const LineHandler& handler) {
-  // Each cycle reuses the buffers of the one before: their memory is already mapped, and
-  // mapping a fresh buffer for a large file costs more than rewriting it. The peak stays that of
-  // the largest cycle.
-  static std::string content;
-  static OutputBuffer output;
-  if (ReadWholeFile(inputPath, &content) != ReadOutcome::Read) {
-    // A read that stops part-way counts as no read: writing back what was read would cut the file.
+  ReadOutcome readOutcome;
+  InputFile* input = OpenInputFile(inputPath, &readOutcome);
+  if (!input) {
     PrintWithPath(OpeningErrorMessage, inputPath);
     return false;
   }
-  RewriteTextInto(content, handler, output);
-  return WriteWholeFileReporting(outputPath, output);
+  // The new text goes to a temporary file beside the output and takes the output's place only
+  // once complete, so the input may be the output itself.
+  FileReplacement* replacement = BeginFileReplacement(outputPath);
+  if (!replacement) {
+    CloseInputFile(input);
+    PrintWithPath(OpeningErrorMessage, outputPath);
+    return false;
+  }
+  std::string piece(PieceSize, '\0');
+  OutputBuffer output;
+  output.reserve(2 * PieceSize);
+  LineSplitter splitter;
+  for (;;) {
+    size_t got = 0;
+    if (!ReadInputFile(input, piece.data(), piece.size(), &got)) {
+      // A read that stops part-way counts as no read: the rest of the file would be lost.
+      CloseInputFile(input);
+      AbandonFileReplacement(replacement);
+      PrintWithPath(OpeningErrorMessage, inputPath);
+      return false;
+    }
+    if (got == 0) break;
+    FeedLines(splitter, std::string_view(piece.data(), got), handler, output);
+    if (output.size() >= PieceSize) {
+      if (!WriteFileReplacement(replacement, output.data(), output.size())) {
+        CloseInputFile(input);
+        AbandonFileReplacement(replacement);
+        PrintWithPath(WritingErrorMessage, outputPath);
+        return false;
+      }
+      output.clear();
+    }
+  }
+  CloseInputFile(input);
+  FinishLines(splitter, handler, output);
+  if (!WriteFileReplacement(replacement, output.data(), output.size())) {
+    AbandonFileReplacement(replacement);
+    PrintWithPath(WritingErrorMessage, outputPath);
+    return false;
+  }
+  return ReportWriteOutcome(FinishFileReplacement(replacement), outputPath);
 }

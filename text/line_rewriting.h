@@ -67,8 +67,8 @@ void AppendLine(OutputBuffer& output, std::string_view line);
 /// comes out with CR LF; an empty input gives an empty output.
 OutputBuffer RewriteText(const std::string& content, const LineHandler& handler);
 
-/// Reads `inputPath` whole, rewrites it with `handler` and puts the result in place of
-/// `outputPath` in one step. Prints the one-line reason and returns false when the input cannot
+/// Rewrites `inputPath` with `handler` into a temporary file, piece by piece, and puts the
+/// result in place of `outputPath` in one step once the whole input has been read. Prints the one-line reason and returns false when the input cannot
 /// be read or the output cannot be written; the output file is then left as it was.
 bool RewriteByLines(const std::wstring& inputPath, const std::wstring& outputPath,
                     const LineHandler& handler);

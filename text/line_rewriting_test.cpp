@@ -183,6 +183,32 @@ TEST_F(RewriteByLinesTest, OutputThatCannotBeCreatedIsReported) {
   EXPECT_EQ(ReadWholeFile(OutputPath, &content), ReadOutcome::Failed);  // still a folder
 }
 
+// The file is read in pieces: lines and CR LF pairs that straddle a piece boundary come out
+// as from a text read whole.
+TEST_F(RewriteByLinesTest, PiecesJoinAsOneText) {
+  std::string content;
+  for (size_t length : {262143u, 262142u, 1u, 700000u, 0u, 262144u}) {
+    content += std::string(length, 'a') + "\r\n" + std::string(3, 'b') + "\r\r\n";
+  }
+  content += std::string(300000, 'c') + "\r";  // no final LF: its CR is text
+  std::vector<size_t> lengths;
+  LineHandler handler = [&lengths](std::string& line, OutputBuffer& output) {
+    lengths.push_back(line.size());
+    if (line.size() % 2 == 1) AppendLine(output, "odd");
+  };
+  const std::string expected = RewriteText(content, handler);
+  const std::vector<size_t> expectedLengths = lengths;
+  lengths.clear();
+  ASSERT_EQ(ReplaceWholeFile(InputPath, content), WriteOutcome::Written);
+  EXPECT_TRUE(RewriteByLines(InputPath, OutputPath, handler));
+  std::string output;
+  ASSERT_EQ(ReadWholeFile(OutputPath, &output), ReadOutcome::Read);
+  EXPECT_TRUE(output == expected);
+  EXPECT_EQ(lengths, expectedLengths);
+  EXPECT_EQ(expectedLengths.front(), 262143u);
+  EXPECT_EQ(expectedLengths.back(), 300001u);
+}
+
 TEST_F(RewriteByLinesTest, RewritesInPlace) {
   ASSERT_EQ(ReplaceWholeFile(InputPath, "a\nb"), WriteOutcome::Written);
   LineHandler upper = [](std::string& line, OutputBuffer&) { line = "<" + line + ">"; };
