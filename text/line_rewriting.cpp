@@ -1,6 +1,7 @@
 #include "text/line_rewriting.h"
 
 #include <cstring>
+#include <memory>
 
 #include "platform/platform.h"
 
@@ -370,13 +371,13 @@ bool RewriteByLines(const std::wstring& inputPath, const std::wstring& outputPat
     PrintWithPath(OpeningErrorMessage, outputPath);
     return false;
   }
-  std::string piece(PieceSize, '\0');
+  // Left uninitialised: a small file then touches only the memory it fills.
+  std::unique_ptr<char[]> piece(new char[PieceSize]);
   OutputBuffer output;
-  output.reserve(2 * PieceSize);
   LineSplitter splitter;
   for (;;) {
     size_t got = 0;
-    if (!ReadInputFile(input, piece.data(), piece.size(), &got)) {
+    if (!ReadInputFile(input, piece.get(), PieceSize, &got)) {
       // A read that stops part-way counts as no read: the rest of the file would be lost.
       CloseInputFile(input);
       AbandonFileReplacement(replacement);
@@ -384,7 +385,7 @@ bool RewriteByLines(const std::wstring& inputPath, const std::wstring& outputPat
       return false;
     }
     if (got == 0) break;
-    FeedLines(splitter, std::string_view(piece.data(), got), handler, output);
+    FeedLines(splitter, std::string_view(piece.get(), got), handler, output);
     if (output.size() >= PieceSize) {
       if (!WriteFileReplacement(replacement, output.data(), output.size())) {
         CloseInputFile(input);
