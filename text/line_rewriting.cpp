@@ -1,5 +1,6 @@
 #include "text/line_rewriting.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -15,7 +16,7 @@ bool IsPunctuation(unsigned char c) {
 }
 
 // Reads one member of a bracket expression at `*at`: a byte, or an escaped punctuation
-// character. False for anything our matcher leaves to std::regex.
+// character. False for anything our matcher does not take.
 bool ReadBracketByte(const unsigned char* text, size_t* at, unsigned char* byte) {
   unsigned char c = text[*at];
   if (c == '\\') {
@@ -97,7 +98,7 @@ bool CompileSteps(const char* text, std::vector<PatternStep>* steps) {
     if (next.optional) return false;
     if ((step.takes & next.takes).any()) return false;
   }
-  return takesSomething;  // a pattern that can match nothing at all stays with std::regex
+  return takesSomething;  // a pattern that can match nothing at all is not taken
 }
 
 // The end of the match of `steps` that starts at `at`, or NoMatch; with `whole`, only a match
@@ -228,12 +229,9 @@ bool ReplaceMatches(const std::vector<PatternStep>& steps, std::string_view line
 
 Pattern CompilePattern(const char* text) {
   Pattern pattern;
-  if (CompileSteps(text, &pattern.steps)) return pattern;
-  pattern.steps.clear();
-  // __polynomial selects libstdc++'s breadth-first executor: the default one recurses once per
-  // character and overflows the stack on long lines. It needs no back-references.
-  pattern.compiled.emplace(text, std::regex_constants::ECMAScript |
-                                    std::regex_constants::__polynomial);
+  // The patterns are fixed texts of the program: one of another shape is a programming error,
+  // which the first test of the step that compiles it catches.
+  if (!CompileSteps(text, &pattern.steps)) std::abort();
   return pattern;
 }
 
@@ -249,7 +247,6 @@ bool Contains(std::string_view text, std::string_view fixedText) {
 }
 
 bool MatchesWholeLine(const std::string& line, const Pattern& pattern) {
-  if (pattern.compiled) return std::regex_match(line, *pattern.compiled);
   size_t firstRunEnd = 0;
   return MatchAt(pattern.steps, reinterpret_cast<const unsigned char*>(line.data()), 0,
                  line.size(), true, &firstRunEnd) != NoMatch;
@@ -257,17 +254,12 @@ bool MatchesWholeLine(const std::string& line, const Pattern& pattern) {
 
 std::string ReplaceAll(const std::string& line, const Pattern& pattern,
                        const std::string& replacement) {
-  if (pattern.compiled) return std::regex_replace(line, *pattern.compiled, replacement);
   std::string result;
   if (!ReplaceMatches(pattern.steps, line, replacement, &result)) return line;
   return result;
 }
 
 void ReplaceAllInPlace(std::string& line, const Pattern& pattern, const std::string& replacement) {
-  if (pattern.compiled) {
-    line = std::regex_replace(line, *pattern.compiled, replacement);
-    return;
-  }
   std::string result;
   if (ReplaceMatches(pattern.steps, line, replacement, &result)) line.swap(result);
 }

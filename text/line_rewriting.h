@@ -4,8 +4,6 @@
 
 #include <bitset>
 #include <functional>
-#include <optional>
-#include <regex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,21 +28,18 @@ struct PatternStep {
   bool optional = false;
 };
 
-/// An ECMAScript regular expression, compiled once. A pattern made of literal characters,
-/// escaped punctuation, bracket expressions, ".", "*" and "+", in which every repeated step but
-/// the last is followed by a step that must take a byte the repetition cannot take, runs on our
-/// own matcher: such a repetition can only stop where it stops taking bytes, so one pass decides,
-/// in time linear in the line. Every pattern the program uses has that shape (a test checks it);
-/// any other runs on std::regex, which is far slower.
+/// An ECMAScript regular expression of the shape every pattern of the program has, compiled
+/// once: literal characters, escaped punctuation, bracket expressions, ".", "*" and "+", in which
+/// every repeated step but the last is followed by a step that must take a byte the repetition
+/// cannot take. Such a repetition can only stop where it stops taking bytes, so one pass over
+/// the line decides, in time linear in its length and without recursion, exactly as an
+/// ECMAScript matcher would (the tests compare with std::regex).
 struct Pattern {
   std::vector<PatternStep> steps;
-  // Only when `steps` cannot serve: a std::regex, even an empty one, sets up the locale, which
-  // costs more than a run over a small drive.
-  std::optional<std::regex> compiled;
 };
 
-/// Compiles `text` for matching over bytes, without any recursive executor, so that lines of any
-/// length are matched without overflowing the stack.
+/// Compiles `text` for matching over bytes; aborts on a pattern of any other shape, which only
+/// a change of the program's fixed patterns could bring.
 Pattern CompilePattern(const char* text);
 
 bool StartsWith(std::string_view line, std::string_view prefix);

@@ -1,4 +1,4 @@
-// The program's patterns, as compiled for long lines, agree with the default std::regex
+// The program's patterns, as our linear matcher runs them, agree with the default std::regex
 // executor. The first byte picks the pattern, the rest is the line.
 #include <cstdint>
 #include <regex>
@@ -8,12 +8,14 @@
 
 namespace {
 
-const char* const ProgramPatterns[] = {
+const char* const Patterns[] = {
     "[ ]*\"bus\"[ ]*=.*",           "uint32:[ ]*1",
     "[ ]*\"device_ID\"[ ]*=.*",     "uint32:[ ]*0x3002",
     "uint32:[ ]*0x3005",            "#[ ]*\"IRQ_03\"[ ]*=.*",
     "#[ ]*\"debug_[a-z_]+\"[ ]*=.*", "[ ]*\"Bus\":.*",
     "\\[[0-9, ]+\\]",
+    // Further shapes the matcher takes.
+    "[^a =]+=", "a.b", "\\.x*y", "[0-9]+", "b+", "[a\\]]*\\[",
 };
 
 }  // namespace
@@ -24,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static std::vector<Pattern> compiled;
   static std::vector<std::regex> reference;
   if (compiled.empty()) {
-    for (const char* text : ProgramPatterns) {
+    for (const char* text : Patterns) {
       compiled.push_back(CompilePattern(text));
       reference.emplace_back(text, std::regex_constants::ECMAScript);
     }
