@@ -71,73 +71,34 @@ bool WriteAll(int fd, const char* data, size_t size) {
 
 }  // namespace
 
-namespace {
+struct InputFile {
+  int fd;
+};
 
-// Opens `path` for reading; -1, with `*outcome` saying why, when it cannot or is no file.
-int OpenForReading(const std::wstring& path, ReadOutcome* outcome) {
+InputFile* OpenInputFile(const std::wstring& path, ReadOutcome* outcome) {
   int fd = open(HostPath(path).c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     *outcome = (errno == ENOENT || errno == ENOTDIR) ? ReadOutcome::Missing : ReadOutcome::Failed;
-    return -1;
+    return nullptr;
   }
   struct stat info;
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     close(fd);
     *outcome = ReadOutcome::Failed;
-    return -1;
+    return nullptr;
   }
   *outcome = ReadOutcome::Read;
-  return fd;
+  return new InputFile{fd};
 }
 
-bool ReadSome(int fd, char* buffer, size_t capacity, size_t* got) {
+bool ReadInputFile(InputFile* file, char* buffer, size_t capacity, size_t* got) {
   for (;;) {
-    ssize_t count = read(fd, buffer, capacity);
+    ssize_t count = read(file->fd, buffer, capacity);
     if (count < 0 && errno == EINTR) continue;
     if (count < 0) return false;
     *got = static_cast<size_t>(count);
     return true;
   }
-}
-
-}  // namespace
-
-struct InputFile {
-  int fd;
-};
-
-ReadOutcome ReadWholeFile(const std::wstring& path, std::string* content) {
-  content->clear();
-  ReadOutcome outcome;
-  int fd = OpenForReading(path, &outcome);
-  if (fd < 0) return outcome;
-  struct stat info;
-  if (fstat(fd, &info) == 0) content->reserve(static_cast<size_t>(info.st_size) + 1);
-  // Read straight into the string; one byte more than its size shows the end.
-  size_t size = 0;
-  for (;;) {
-    if (size == content->size()) content->resize(std::max<size_t>(content->capacity(), size + 4096));
-    size_t got = 0;
-    if (!ReadSome(fd, &(*content)[size], content->size() - size, &got)) {
-      close(fd);
-      content->clear();
-      return ReadOutcome::Failed;
-    }
-    if (got == 0) break;
-    size += got;
-  }
-  close(fd);
-  content->resize(size);
-  return ReadOutcome::Read;
-}
-
-InputFile* OpenInputFile(const std::wstring& path, ReadOutcome* outcome) {
-  int fd = OpenForReading(path, outcome);
-  return fd < 0 ? nullptr : new InputFile{fd};
-}
-
-bool ReadInputFile(InputFile* file, char* buffer, size_t capacity, size_t* got) {
-  return ReadSome(file->fd, buffer, capacity, got);
 }
 
 void CloseInputFile(InputFile* file) {
@@ -188,16 +149,6 @@ void AbandonFileReplacement(FileReplacement* replacement) {
   close(replacement->fd);
   unlink(replacement->temporary.c_str());
   delete replacement;
-}
-
-WriteOutcome ReplaceWholeFile(const std::wstring& path, const std::string& content) {
-  FileReplacement* replacement = BeginFileReplacement(path);
-  if (!replacement) return WriteOutcome::OpenFailed;
-  if (!WriteFileReplacement(replacement, content.data(), content.size())) {
-    AbandonFileReplacement(replacement);
-    return WriteOutcome::WriteFailed;
-  }
-  return FinishFileReplacement(replacement);
 }
 
 void PrintWithPath(const char* format, const std::wstring& path) {

@@ -29,8 +29,14 @@ bool WriteAll(HANDLE file, const char* data, size_t size) {
   return true;
 }
 
-// Without FILE_FLAG_BACKUP_SEMANTICS a folder cannot be opened, as wanted.
-HANDLE OpenForReading(const std::wstring& path, ReadOutcome* outcome) {
+}  // namespace
+
+struct InputFile {
+  HANDLE handle;
+};
+
+InputFile* OpenInputFile(const std::wstring& path, ReadOutcome* outcome) {
+  // Without FILE_FLAG_BACKUP_SEMANTICS a folder cannot be opened, as wanted.
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, ShareAll, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
@@ -38,59 +44,20 @@ HANDLE OpenForReading(const std::wstring& path, ReadOutcome* outcome) {
     *outcome = (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
                    ? ReadOutcome::Missing
                    : ReadOutcome::Failed;
-  } else {
-    *outcome = ReadOutcome::Read;
+    return nullptr;
   }
-  return file;
+  *outcome = ReadOutcome::Read;
+  return new InputFile{file};
 }
 
-bool ReadSome(HANDLE file, char* buffer, size_t capacity, size_t* got) {
+bool ReadInputFile(InputFile* file, char* buffer, size_t capacity, size_t* got) {
   DWORD count = 0;
-  if (!ReadFile(file, buffer, static_cast<DWORD>(std::min<size_t>(capacity, 1u << 30)), &count,
-                nullptr)) {
+  if (!ReadFile(file->handle, buffer, static_cast<DWORD>(std::min<size_t>(capacity, 1u << 30)),
+                &count, nullptr)) {
     return false;
   }
   *got = count;
   return true;
-}
-
-}  // namespace
-
-struct InputFile {
-  HANDLE handle;
-};
-
-ReadOutcome ReadWholeFile(const std::wstring& path, std::string* content) {
-  content->clear();
-  ReadOutcome outcome;
-  HANDLE file = OpenForReading(path, &outcome);
-  if (file == INVALID_HANDLE_VALUE) return outcome;
-  LARGE_INTEGER size;
-  if (GetFileSizeEx(file, &size)) content->reserve(static_cast<size_t>(size.QuadPart) + 1);
-  size_t done = 0;
-  for (;;) {
-    if (done == content->size()) content->resize(std::max<size_t>(content->capacity(), done + 4096));
-    size_t got = 0;
-    if (!ReadSome(file, &(*content)[done], content->size() - done, &got)) {
-      CloseHandle(file);
-      content->clear();
-      return ReadOutcome::Failed;
-    }
-    if (got == 0) break;
-    done += got;
-  }
-  CloseHandle(file);
-  content->resize(done);
-  return ReadOutcome::Read;
-}
-
-InputFile* OpenInputFile(const std::wstring& path, ReadOutcome* outcome) {
-  HANDLE file = OpenForReading(path, outcome);
-  return file == INVALID_HANDLE_VALUE ? nullptr : new InputFile{file};
-}
-
-bool ReadInputFile(InputFile* file, char* buffer, size_t capacity, size_t* got) {
-  return ReadSome(file->handle, buffer, capacity, got);
 }
 
 void CloseInputFile(InputFile* file) {
@@ -144,16 +111,6 @@ void AbandonFileReplacement(FileReplacement* replacement) {
   CloseHandle(replacement->handle);
   DeleteFileW(replacement->temporary.c_str());
   delete replacement;
-}
-
-WriteOutcome ReplaceWholeFile(const std::wstring& path, const std::string& content) {
-  FileReplacement* replacement = BeginFileReplacement(path);
-  if (!replacement) return WriteOutcome::OpenFailed;
-  if (!WriteFileReplacement(replacement, content.data(), content.size())) {
-    AbandonFileReplacement(replacement);
-    return WriteOutcome::WriteFailed;
-  }
-  return FinishFileReplacement(replacement);
 }
 
 void PrintWithPath(const char* format, const std::wstring& path) {

@@ -8,6 +8,7 @@
 
 #include "platform/platform.h"
 #include "platform/test_drive.h"
+#include "text/test_text.h"
 
 namespace {
 
@@ -103,24 +104,15 @@ TEST(LineTests, LongLinesDoNotCrash) {
 }
 
 // Our matcher must agree with std::regex's default executor; short random lines over the
-// alphabet that matters to each pattern keep that executor's recursion shallow. The program's
-// patterns come first, then shapes that exercise the rest of our matcher.
+// alphabet that matters to the patterns keep that executor's recursion shallow.
 TEST(LineTests, AgreesWithDefaultExecutor) {
-  const char* patterns[] = {
-      "[ ]*\"bus\"[ ]*=.*",         "uint32:[ ]*1",
-      "[ ]*\"device_ID\"[ ]*=.*",   "uint32:[ ]*0x3002",
-      "uint32:[ ]*0x3005",          "#[ ]*\"IRQ_03\"[ ]*=.*",
-      "#[ ]*\"debug_[a-z_]+\"[ ]*=.*", "[ ]*\"Bus\":.*",
-      "\\[[0-9, ]+\\]",
-      "[^a =]+=",  "a.b",  "\\.x*y",  "[0-9]+",  "b+",  "[a\\]]*\\[",
-  };
   const std::string pieces[] = {" ", "\"", "=", "#", "[", "]", ",", "1", "2", "0x3002",
                                 "0x3005", "uint32:", "bus", "Bus", "device_ID", "IRQ_03",
                                 "debug_", "a", "_", "Z", "\r", "\n", "\t", ":", "b", ".",
                                 "x", "y", "\x80", "\xff"};
   const char* replacements[] = {"<$&>", "$$|$`|$'|$0$1$", "x$"};
   std::mt19937 random(20261211);
-  for (const char* text : patterns) {
+  for (const char* text : MatcherTestPatterns) {
     const Pattern linear = CompilePattern(text);
     const std::regex reference(text, std::regex_constants::ECMAScript);
     for (int i = 0; i < 3000; ++i) {

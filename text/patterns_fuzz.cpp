@@ -1,24 +1,11 @@
-// The program's patterns, as our linear matcher runs them, agree with the default std::regex
-// executor. The first byte picks the pattern, the rest is the line.
+// The program's patterns and further shapes, as our linear matcher runs them, agree with the
+// default std::regex executor. The first byte picks the pattern, the rest is the line.
 #include <cstdint>
 #include <regex>
 #include <vector>
 
 #include "text/fuzz_checks.h"
-
-namespace {
-
-const char* const Patterns[] = {
-    "[ ]*\"bus\"[ ]*=.*",           "uint32:[ ]*1",
-    "[ ]*\"device_ID\"[ ]*=.*",     "uint32:[ ]*0x3002",
-    "uint32:[ ]*0x3005",            "#[ ]*\"IRQ_03\"[ ]*=.*",
-    "#[ ]*\"debug_[a-z_]+\"[ ]*=.*", "[ ]*\"Bus\":.*",
-    "\\[[0-9, ]+\\]",
-    // Further shapes the matcher takes.
-    "[^a =]+=", "a.b", "\\.x*y", "[0-9]+", "b+", "[a\\]]*\\[",
-};
-
-}  // namespace
+#include "text/test_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The default executor recurses once per character: keep its lines short.
@@ -26,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static std::vector<Pattern> compiled;
   static std::vector<std::regex> reference;
   if (compiled.empty()) {
-    for (const char* text : Patterns) {
+    for (const char* text : MatcherTestPatterns) {
       compiled.push_back(CompilePattern(text));
       reference.emplace_back(text, std::regex_constants::ECMAScript);
     }
