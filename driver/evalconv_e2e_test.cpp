@@ -36,18 +36,22 @@ TEST_F(EndToEnd, SampleDriveIsConvertedAndASecondRunChangesNothing) {
   for (const char* file : ToolFiles) EXPECT_EQ(OnDrive(file), Expected(file)) << file;
 }
 
+// With an empty C:\rth, and without the folder at all (then no output has a folder either).
 TEST_F(EndToEnd, EmptyDriveFailsButStillCreatesTheMenu) {
-  ToolRun run = RunTool();
-  EXPECT_EQ(run.output, AsPrinted("Error: opening C:\\rth\\Windows_WEC800.txt\n"
-                                  "Error: opening C:\\rth\\Windows_WEC800.txt\n"
-                                  "Error: opening C:\\rth\\WynCfg.json\n"
-                                  "Failed!\n"));
-  EXPECT_EQ(run.exitCode, 1);
-  EXPECT_FALSE(fs::exists(Drive() / "rth/Windows_WEC800.txt"));
-  EXPECT_FALSE(fs::exists(Drive() / "rth/Windows_WEC800_kitl.txt"));
-  EXPECT_FALSE(fs::exists(Drive() / "rth/WynCfg.json"));
-  const std::string sampleMenu = ReadFile(SampleDir() / "drive/menu.lst");
-  EXPECT_EQ(OnDrive("menu.lst"), Expected("menu.lst").substr(sampleMenu.size()));
+  for (bool withFolder : {true, false}) {
+    ClearDrive();
+    if (!withFolder) fs::remove(Drive() / "rth");
+    ToolRun run = RunTool();
+    EXPECT_EQ(run.output, AsPrinted("Error: opening C:\\rth\\Windows_WEC800.txt\n"
+                                    "Error: opening C:\\rth\\Windows_WEC800.txt\n"
+                                    "Error: opening C:\\rth\\WynCfg.json\n"
+                                    "Failed!\n"));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(fs::exists(Drive() / "rth"), withFolder);
+    EXPECT_TRUE(!withFolder || fs::is_empty(Drive() / "rth"));
+    const std::string sampleMenu = ReadFile(SampleDir() / "drive/menu.lst");
+    EXPECT_EQ(OnDrive("menu.lst"), Expected("menu.lst").substr(sampleMenu.size()));
+  }
 }
 
 // A failed step does not stop the others.
